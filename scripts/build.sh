@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Configures and builds gleaner into a build folder.
+# usage: scripts/build.sh [BUILD_DIR] [extra cmake arguments...]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+dir=${1:-"$root/build"}
+shift || true
+cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build "$dir" -j"$(nproc)"

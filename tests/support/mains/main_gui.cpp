@@ -1,0 +1,11 @@
+// Test entry for window tests: a QApplication (offscreen platform, set by CTest) exists for the
+// whole run.
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
