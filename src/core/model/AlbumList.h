@@ -1,6 +1,6 @@
 #pragma once
 
-#include "listing/PerListRecord.h"
+#include "model/PerListRecord.h"
 #include "window/AlbumViewState.h"
 #include "window/WindowPort.h"
 

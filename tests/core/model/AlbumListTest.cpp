@@ -1,7 +1,7 @@
 // The album list: name cleaning and distinct names, the 80-unit cut, the grid row an album
 // becomes (texts, data value, filter, numbering), the column texts, and use from two threads.
 
-#include "listing/AlbumList.h"
+#include "model/AlbumList.h"
 #include "QtPrint.h"
 #include "RecordingWindow.h"
 #include "window/AlbumGridSetup.h"

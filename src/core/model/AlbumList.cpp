@@ -1,4 +1,4 @@
-#include "listing/AlbumList.h"
+#include "model/AlbumList.h"
 
 #include "text/TextScan.h"
 
