@@ -350,6 +350,8 @@ FakeLofter::FakeLofter(int port) : state_(std::make_unique<State>())
     IgnoreSigpipeOnce();
     State &s = *state_;
     s.server.new_task_queue = [] { return new httplib::ThreadPool(64); };
+    // Small replies go out at once instead of waiting for the client's delayed ACK.
+    s.server.set_tcp_nodelay(true);
     s.server.set_keep_alive_timeout(2);
     s.server.set_read_timeout(5, 0);
     s.server.set_write_timeout(5, 0);
