@@ -1,19 +1,30 @@
 #include "CliMain.h"
 
+#include "CliOutput.h"
+#include "ListCommand.h"
+
 #include <QCoreApplication>
 #include <QStringList>
-#include <QTextStream>
 
 #include <cstdio>
 
 namespace {
 
 const char kUsage[] = "usage: gleaner [--version | --help]\n"
-                      "       gleaner            start the window\n";
+                      "       gleaner                        start the window\n"
+                      "       gleaner list ADDRESS [--json]  list the albums of a LOFTER blog\n"
+                      "\n"
+                      "list: albums go to stdout, one per line (number, name, post address,\n"
+                      "separated by tabs) or as one JSON object with --json; status texts and\n"
+                      "messages go to stderr. soft.dat in the working folder holds the settings.\n"
+                      "Exit status: 0 done, 1 the run failed, 2 usage error.\n";
 
 } // namespace
 
-bool IsCliInvocation(int argc, char **argv) { return argc > 1 && argv[1] != nullptr; }
+bool IsCliInvocation(int argc, char **argv)
+{
+    return argc > 1 && argv[1] != nullptr;
+}
 
 int RunCli(int argc, char **argv)
 {
@@ -28,6 +39,9 @@ int RunCli(int argc, char **argv)
         std::fputs(kUsage, stdout);
         return 0;
     }
-    std::fprintf(stderr, "gleaner: unknown command '%s'\n%s", qPrintable(command), kUsage);
+    if (command == QLatin1String("list"))
+        return RunListCommand(args.mid(1));
+    WriteUtf8(stderr, QStringLiteral("gleaner: unknown command '%1'").arg(command));
+    std::fputs(kUsage, stderr);
     return 2;
 }
