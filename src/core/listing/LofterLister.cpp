@@ -152,11 +152,14 @@ ListEnd ListLofterBlog(const QString &blogAddress, GleanerState &state, WindowPo
 {
     CUrlRequest request(QString(), QString(), 20000);
     CUrlSource source(&state.cookies);
+    // A stop ends the request in flight instead of waiting for its time-outs.
+    const auto stopped = [&state] { return state.listState.load() == LIST_STOP; };
+    source.SetAbortCheck(stopped);
 
     request.url = ArchivePageUrl(blogAddress);
     request.headers = QStringLiteral("Accept-Encoding: gzip, deflate");
     if (!source.Request(request, 0))
-        return ListEnd::ArchivePageNotFetched;
+        return stopped() ? ListEnd::Stopped : ListEnd::ArchivePageNotFetched;
     QString page = source.GetText(TEXT_INFLATE | TEXT_UTF8);
     if (page.isEmpty())
         return ListEnd::ArchivePageNotFetched;
@@ -188,7 +191,7 @@ ListEnd ListLofterBlog(const QString &blogAddress, GleanerState &state, WindowPo
     ST_PERLISTRECORD tpl;
     qint64 cursorValue = cursor.toLongLong();
     for (;;) {
-        if (state.listState.load() == LIST_STOP)
+        if (stopped())
             return ListEnd::Stopped;
 
         request = CUrlRequest(QString(), QString(), 20000);
@@ -197,7 +200,7 @@ ListEnd ListLofterBlog(const QString &blogAddress, GleanerState &state, WindowPo
         request.SetPostData(ArchiveCallBody(blogId, cursor));
         request.url = ArchiveCallUrl(blogAddress);
         if (!source.Request(request, 0))
-            return ListEnd::ArchiveCallFailed;
+            return stopped() ? ListEnd::Stopped : ListEnd::ArchiveCallFailed;
         QString answer = source.GetText(TEXT_INFLATE);
         if (answer.isEmpty())
             return ListEnd::ArchiveCallFailed;
@@ -221,7 +224,7 @@ ListEnd ListLofterBlog(const QString &blogAddress, GleanerState &state, WindowPo
             listed.insert(permalink);
             const int count = state.albumList.AddAlbum(tpl);
             state.albumList.ShowAlbum(window, count - 1, view);
-            if (state.listState.load() == LIST_STOP)
+            if (stopped())
                 return ListEnd::Stopped;
         }
 

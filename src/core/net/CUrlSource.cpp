@@ -304,9 +304,17 @@ CUrlSource::~CUrlSource()
 bool CUrlSource::Request(const CUrlRequest &request, unsigned flags)
 {
     for (unsigned attempt = 0; attempt < request.tries; ++attempt) {
+        if (Aborted())
+            return false;
         if (RequestOnce(request, flags))
             return true;
-        std::this_thread::sleep_for(std::chrono::seconds(request.retryWaitSeconds));
+        const auto pauseEnd = Clock::now() + std::chrono::seconds(request.retryWaitSeconds);
+        while (Clock::now() < pauseEnd) {
+            if (Aborted())
+                return false;
+            std::this_thread::sleep_for(
+                std::min<Clock::duration>(std::chrono::milliseconds(50), pauseEnd - Clock::now()));
+        }
     }
     return false;
 }
@@ -447,11 +455,13 @@ bool CUrlSource::RequestOnce(const CUrlRequest &request, unsigned flags)
                                                                     : request.connectTimeoutMs);
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             t.lastActivity + limit - Clock::now());
-        if (left.count() <= 0) {
+        if (left.count() <= 0 || Aborted()) {
             timedOut = true;
             break;
         }
-        curl_multi_poll(multi, nullptr, 0, int(std::min<long long>(left.count(), 1000)), nullptr);
+        const long long pollCap = abortCheck_ ? 50 : 1000;
+        curl_multi_poll(multi, nullptr, 0, int(std::min<long long>(left.count(), pollCap)),
+                        nullptr);
     }
     curl_multi_remove_handle(multi, e);
 

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 class CookieStore;
 
 // Flags of CUrlSource::Request and RequestOnce. There is no local cache; without
@@ -53,6 +55,13 @@ public:
     CUrlSource(const CUrlSource &) = delete;
     CUrlSource &operator=(const CUrlSource &) = delete;
 
+    // A check that ends the transfer in flight, and any further attempt or retry pause, as soon
+    // as it answers true: the stop button and closing the window use it, so that a run never
+    // waits out a time-out. Called on the requesting thread, between transfer steps and at
+    // least every 50 ms while a transfer or a retry pause waits; it must be cheap and
+    // thread-safe (typically it reads an atomic). An aborted attempt fails like a time-out.
+    void SetAbortCheck(std::function<bool()> shouldAbort) { abortCheck_ = std::move(shouldAbort); }
+
     // Up to `request.tries` attempts; true at the first that succeeds. Each failed attempt is
     // followed by a pause of `retryWaitSeconds`. With `tries` 0, false at once and nothing is
     // sent.
@@ -92,7 +101,10 @@ public:
 private:
     struct Transfer;
 
+    bool Aborted() const { return abortCheck_ && abortCheck_(); }
+
     CookieStore *cookies_;
+    std::function<bool()> abortCheck_;
     // Kept between attempts so that connections are reused; libcurl's multi handle.
     void *multi_ = nullptr;
     qsizetype bodySize_ = 0;

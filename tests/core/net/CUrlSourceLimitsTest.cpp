@@ -7,6 +7,9 @@
 
 #include <QTemporaryDir>
 
+#include <atomic>
+#include <thread>
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -298,3 +301,71 @@ TEST_F(CUrlSourceLimitsTest, ContinueBlockIsNotTheHeaderText)
 }
 
 } // namespace
+
+namespace {
+
+// Sets `flag` from another thread after `delay`; joined on destruction.
+class LateFlag {
+public:
+    LateFlag(std::atomic<bool> &flag, std::chrono::milliseconds delay)
+        : thread_([&flag, delay] {
+              std::this_thread::sleep_for(delay);
+              flag.store(true);
+          })
+    {
+    }
+    ~LateFlag() { thread_.join(); }
+
+private:
+    std::thread thread_;
+};
+
+} // namespace
+
+TEST_F(CUrlSourceLimitsTest, AbortCheckEndsTransfersAndRetryPausesAtOnce)
+{
+    RawServer silent(RawBehaviour::NeverAnswer);
+    ReplyOptions stall;
+    stall.stallAfterBytes = 10;
+    stall.stallFor = 60s;
+    lofter.ServeFixed("GET", "/stall", Bytes(1000));
+    lofter.SetOptions("/stall", stall);
+
+    struct Case {
+        const char *name;
+        QString url;
+        std::uint8_t tries;
+        std::uint8_t retryWaitSeconds;
+    };
+    const Case cases[] = {
+        {"silent server", silent.Url("/x"), 1, 0},
+        {"stalled body", lofter.Url("/stall"), 1, 0},
+        {"retry pause", nettest::RefusingUrl(), 3, 30},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        CUrlRequest request = QuickRequest(c.url, 60000);
+        request.tries = c.tries;
+        request.retryWaitSeconds = c.retryWaitSeconds;
+        std::atomic<bool> abort{false};
+        source.SetAbortCheck([&abort] { return abort.load(); });
+        Stopwatch watch;
+        {
+            LateFlag late(abort, 300ms);
+            EXPECT_FALSE(source.Request(request, 0));
+        }
+        // Without the check each case would wait 60 s (time-outs) or 30 s per pause.
+        EXPECT_LT(watch.Elapsed(), 10s);
+        source.SetAbortCheck({});
+    }
+}
+
+TEST_F(CUrlSourceLimitsTest, RaisedAbortCheckSendsNothing)
+{
+    lofter.ServeFixed("GET", "/any", Bytes(10));
+    source.SetAbortCheck([] { return true; });
+    EXPECT_FALSE(source.Request(QuickRequest(lofter.Url("/any")), 0));
+    EXPECT_EQ(lofter.RequestCount(), 0u);
+    source.SetAbortCheck({});
+    EXPECT_TRUE(source.Request(QuickRequest(lofter.Url("/any")), 0));
+}
