@@ -15,8 +15,8 @@ inline void PrintTo(const QString &text, std::ostream *os)
     static const char hex[] = "0123456789ABCDEF";
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t u = text.at(i).unicode();
-        const bool pair = QChar::isHighSurrogate(u) && i + 1 < text.size() &&
-                          text.at(i + 1).isLowSurrogate();
+        const bool pair =
+            QChar::isHighSurrogate(u) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
         if (pair) {
             *os << text.mid(i, 2).toStdString();
             ++i;

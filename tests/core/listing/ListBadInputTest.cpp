@@ -105,8 +105,8 @@ TEST(ListBadInput, PostTitlesBecomeSafeNames)
         EXPECT_LE(name.size(), 80);
 }
 
-// A 10 MB answer of 60 posts, half of them with 340,000-character titles, markers in odd places, and
-// parts without any marker.
+// A 10 MB answer of 60 posts, half of them with 340,000-character titles, markers in odd places,
+// and parts without any marker.
 TEST(ListBadInput, HugeAndBrokenAnswersAreReadSafely)
 {
     FakeLofter lofter;
