@@ -335,6 +335,10 @@ enum class RawBehaviour {
     Scripted     // read the request head, send `script` exactly, then close or hold
 };
 
+// An http address on 127.0.0.1 at which nothing listens (a port just bound and released), so
+// connections to it are refused at once.
+QString RefusingUrl(const QString &path = QStringLiteral("/"));
+
 // RawServer listens on 127.0.0.1 (free port) with its own accepting thread and one thread
 // per connection; all are joined by the destructor, which returns promptly even while
 // connections are held open. Owned by the test; member functions are thread-safe.

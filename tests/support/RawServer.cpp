@@ -133,6 +133,22 @@ struct RawServer::State {
     }
 };
 
+QString RefusingUrl(const QString &path)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = 9; // discard: nothing answers there on a test machine either
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    if (fd >= 0)
+        ::close(fd);
+    return QStringLiteral("http://127.0.0.1:%1").arg(port) + path;
+}
+
 RawServer::RawServer(RawBehaviour behaviour, QByteArray script, bool holdOpen)
     : state_(std::make_unique<State>())
 {

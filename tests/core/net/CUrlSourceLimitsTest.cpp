@@ -340,7 +340,7 @@ TEST_F(CUrlSourceLimitsTest, AbortCheckEndsTransfersAndRetryPausesAtOnce)
     const Case cases[] = {
         {"silent server", silent.Url("/x"), 1, 0},
         {"stalled body", lofter.Url("/stall"), 1, 0},
-        {"retry pause", nettest::RefusingUrl(), 3, 30},
+        {"retry pause", testsupport::RefusingUrl(), 3, 30},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

@@ -441,7 +441,7 @@ TEST_F(CUrlSourceTest, HeaderTextSurvivesAnAttemptWithoutReply)
     lofter.ServeFixed("GET", "/page", TextReply("ok"));
     ASSERT_TRUE(source.Request(QuickRequest(lofter.Url("/page")), 0));
     const QString before = source.headerText;
-    EXPECT_FALSE(source.Request(QuickRequest(nettest::RefusingUrl()), 0));
+    EXPECT_FALSE(source.Request(QuickRequest(testsupport::RefusingUrl()), 0));
     EXPECT_EQ(source.headerText, before);
     EXPECT_EQ(source.BodySize(), 0);
 }

@@ -7,11 +7,6 @@
 
 #include <QString>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 
@@ -38,23 +33,6 @@ public:
 private:
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
-
-// A loopback address at which nothing listens: connections to it are refused at once.
-inline QString RefusingUrl(const QString &path = "/")
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 9;
-    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    if (fd >= 0)
-        ::close(fd);
-    return QString("http://127.0.0.1:%1%2").arg(port).arg(path);
-}
 
 // Loopback traffic must not go through a proxy configured on the machine that runs the tests.
 // Called before any request thread exists.

@@ -11,11 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <climits>
 #include <cstdlib>
@@ -26,27 +21,11 @@ using testsupport::FakeLofter;
 using testsupport::RawBehaviour;
 using testsupport::RawServer;
 using testsupport::RecordedRequest;
+using testsupport::RefusingUrl;
 using testsupport::Reply;
 using testsupport::ReplyOptions;
 
 namespace {
-
-// A loopback address at which nothing listens: connections are refused at once.
-QString RefusingUrl(const QString &path)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 9;
-    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    if (fd >= 0)
-        ::close(fd);
-    return QString("http://127.0.0.1:%1%2").arg(port).arg(path);
-}
 
 QByteArray ServerListPage(const QStringList &addresses)
 {
