@@ -87,6 +87,11 @@ void CSrvInfo::SetTimeoutMs(std::uint32_t timeoutMs)
     timeoutMs_.store(timeoutMs);
 }
 
+void CSrvInfo::SetAbortCheck(std::function<bool()> shouldAbort)
+{
+    abortCheck_ = std::move(shouldAbort);
+}
+
 bool CSrvInfo::Fetch(QStringList &siteNames)
 {
     QStringList acceptedEntries;
@@ -94,13 +99,13 @@ bool CSrvInfo::Fetch(QStringList &siteNames)
     int serverNo = 0;
     int addressNo = 0;
 
-    for (int b = 0; b < baseAddresses_.size() && serverNo == 0; ++b) {
+    for (int b = 0; b < baseAddresses_.size() && serverNo == 0 && !Aborted(); ++b) {
         const QString &base = baseAddresses_.at(b);
         QString text;
         if (!IsFetchableAddress(base) || !Get(QueryAddress(base, RandomFraction(), -1), text))
             continue;
         const QStringList secondStage = ParseServerList(text);
-        for (int a = 0; a < secondStage.size(); ++a) {
+        for (int a = 0; a < secondStage.size() && !Aborted(); ++a) {
             QString address = secondStage.at(a);
             address.replace(QLatin1StringView(".htm?"), QLatin1StringView(".php?"));
             if (!IsFetchableAddress(address) ||
@@ -108,7 +113,7 @@ bool CSrvInfo::Fetch(QStringList &siteNames)
                 continue;
             QStringList entries;
             QStringList sites;
-            if (!ParseConfig(text, entries, sites) || entries.size() != kEntryCount)
+            if (Aborted() || !ParseConfig(text, entries, sites) || entries.size() != kEntryCount)
                 continue;
             acceptedEntries = std::move(entries);
             acceptedSites = std::move(sites);
@@ -218,6 +223,8 @@ bool CSrvInfo::Get(const QString &address, QString &text) const
     request.tries = 1;
     request.retryWaitSeconds = 0;
     CUrlSource source(cookies_);
+    if (abortCheck_)
+        source.SetAbortCheck(abortCheck_);
     if (!source.Request(request, 0))
         return false;
     text = source.GetText(TEXT_INFLATE | TEXT_UTF8);

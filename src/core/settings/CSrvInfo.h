@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 
 class CookieStore;
@@ -78,6 +79,13 @@ public:
     // the requests that start after the call.
     void SetTimeoutMs(std::uint32_t timeoutMs);
 
+    // A check that cuts off the request in flight and ends Fetch early as soon as it answers
+    // true (closing the window uses it, so that Fetch never waits out a time-out). Set before
+    // Fetch starts, on the thread that starts it; called on the fetching thread, at least every
+    // 50 ms while a request waits; it must be cheap and thread-safe (typically an atomic read).
+    // An aborted Fetch accepts nothing.
+    void SetAbortCheck(std::function<bool()> shouldAbort);
+
     // Blocking; called once on the start-up thread. Searches as the class comment says. When a
     // configuration is accepted: publishes its entries and the 1-based numbers of the base
     // address and of the second-stage address that gave it, replaces `siteNames` with its site
@@ -112,10 +120,12 @@ public:
 private:
     // One GET with the configuration service's header lines; the reply text, or false.
     bool Get(const QString &address, QString &text) const;
+    bool Aborted() const { return abortCheck_ && abortCheck_(); }
 
     const QStringList baseAddresses_;
     CookieStore *const cookies_;
     std::atomic<std::uint32_t> timeoutMs_{20000};
+    std::function<bool()> abortCheck_; // set before Fetch, read only by Fetch
 
     mutable std::mutex mutex_; // guards the three members below
     QStringList entries_;
