@@ -121,6 +121,18 @@ MemoryGrid &HeadlessWindow::Grid()
     return grid_;
 }
 
+void HeadlessWindow::OpenFolder(const QString &path)
+{
+    std::lock_guard lock(mutex_);
+    OnCall(QStringLiteral("open-folder ") + path);
+}
+
+void HeadlessWindow::PicturesDone(int seconds, int jobCount)
+{
+    std::lock_guard lock(mutex_);
+    OnCall(QStringLiteral("pics-done %1 %2").arg(seconds).arg(jobCount));
+}
+
 QStringList HeadlessWindow::Messages() const
 {
     std::lock_guard lock(mutex_);

@@ -34,6 +34,9 @@ public:
     QStringList History(int id) override;
     void MessageBox(const QString &text) override;
     MemoryGrid &Grid() override;
+    // Record "open-folder <path>" and "pics-done <seconds> <jobCount>"; nothing else happens.
+    void OpenFolder(const QString &path) override;
+    void PicturesDone(int seconds, int jobCount) override;
 
     // Every message box text shown so far, oldest first.
     QStringList Messages() const;
@@ -42,6 +45,7 @@ protected:
     // Called for every call of the interface, reads included, with a one-line description:
     //   "text 1009 <text>", "enable 1005 0", "show 1013 1", "check 1012 0",
     //   "history 1001 <text>", "message <text>",
+    //   "open-folder <path>", "pics-done <seconds> <jobCount>",
     //   "get-text 1001", "get-enable 1005", "get-show 1013", "get-check 1012", "get-history 1001".
     // Runs with the window's state lock held, in the order in which the calls took effect; it
     // must not call back into the window. Grid calls are not reported.

@@ -53,6 +53,13 @@ public:
     // The album grid (control IDC_GRID). The reference stays valid as long as the window.
     virtual GridOps &Grid() = 0;
 
+    // Shows the folder `path` in the system's file browser (the download run's last step when
+    // "open the save folder" is on). Does not wait for the browser.
+    virtual void OpenFolder(const QString &path) = 0;
+    // The picture manager has finished an album (also after a stop): `seconds` whole seconds
+    // after it started, with `jobCount` picture jobs. A notice only; nothing is expected back.
+    virtual void PicturesDone(int seconds, int jobCount) = 0;
+
 protected:
     WindowPort() = default;
     WindowPort(const WindowPort &) = default;
