@@ -17,10 +17,24 @@ int RunGui(int argc, char **argv)
     QObject::connect(&dialog, &QDialog::finished, &app, &QCoreApplication::quit);
     dialog.SetStartupHook([](CGleanerDlg &window) { window.RunStartup(true); });
     dialog.OnInitDialog();
+    // The demo's address (and list start) apply once start-up has ended and the window is
+    // ready for commands.
     const QString address = qEnvironmentVariable("GLEANER_ADDRESS");
-    if (!address.isEmpty())
-        dialog.SetControlText(1001, address);
-    if (qEnvironmentVariable("GLEANER_DEMO_LIST") == QLatin1String("1"))
-        QTimer::singleShot(0, &dialog, &CGleanerDlg::OnGetList);
+    const bool startList = qEnvironmentVariable("GLEANER_DEMO_LIST") == QLatin1String("1");
+    if (!address.isEmpty() || startList) {
+        auto *waitReady = new QTimer(&dialog);
+        waitReady->setInterval(50);
+        QObject::connect(waitReady, &QTimer::timeout, &dialog,
+                         [&dialog, waitReady, address, startList] {
+                             if (!dialog.IsReady())
+                                 return;
+                             waitReady->stop();
+                             if (!address.isEmpty())
+                                 dialog.SetControlText(1001, address);
+                             if (startList)
+                                 dialog.OnGetList();
+                         });
+        waitReady->start();
+    }
     return app.exec();
 }
