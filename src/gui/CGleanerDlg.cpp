@@ -194,7 +194,7 @@ void CGleanerDlg::BuildControls()
     connect(updateLink_, &QLabel::linkActivated, this, [this] {
         const QString page = srvInfo_.GetEntry(CSrvInfo::ENTRY_UPDATE_PAGE);
         if (page.startsWith(QLatin1String("http://")) || page.startsWith(QLatin1String("https://")))
-            QDesktopServices::openUrl(QUrl(page));
+            OpenPage(QUrl(page));
     });
     connect(site_, &QComboBox::currentIndexChanged, this, &CGleanerDlg::OnSiteChange);
     connect(address_, &QComboBox::editTextChanged, this, &CGleanerDlg::OnAddressChange);
@@ -294,11 +294,19 @@ void CGleanerDlg::OnStartupResult(const StartupResult &result)
     if (result.verdict.kind == UpdateVerdict::Newer) {
         updateLink_->show();
         MessageBox(UpdateCheck::NewerMessage(result.verdict));
-        QDesktopServices::openUrl(QUrl(result.verdict.updatePage));
+        OpenPage(QUrl(result.verdict.updatePage));
         QTimer::singleShot(UpdateCheck::kExitDelayMs, qApp, [] { QCoreApplication::exit(0); });
     } else {
         SetTextOf(IDC_SERVICE_STATUS, result.statusText);
     }
+}
+
+void CGleanerDlg::OpenPage(const QUrl &page)
+{
+    if (pageOpener_)
+        pageOpener_(page);
+    else
+        QDesktopServices::openUrl(page);
 }
 
 void CGleanerDlg::OnSiteChange()

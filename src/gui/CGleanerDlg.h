@@ -13,6 +13,7 @@
 #include <QIcon>
 #include <QPointer>
 #include <QStringList>
+#include <QUrl>
 
 #include <atomic>
 #include <functional>
@@ -115,6 +116,11 @@ public:
     {
         folderOpener_ = std::move(opener);
     }
+    // Replaces the shell's "open this web page" (tests).
+    void SetPageOpener(std::function<void(const QUrl &)> opener)
+    {
+        pageOpener_ = std::move(opener);
+    }
 
     // WindowPort. Any thread.
     QString ControlText(int id) override;
@@ -153,6 +159,7 @@ private:
     void BuildControls();
     void BuildMenu();
     void ShowAbout();
+    void OpenPage(const QUrl &page);
     // GUI thread.
     QString TextOf(int id) const;
     void SetTextOf(int id, const QString &text);
@@ -174,6 +181,7 @@ private:
     QStringList messages_;
     std::function<void(CGleanerDlg &)> startupHook_;
     std::function<void(const QString &)> folderOpener_;
+    std::function<void(const QUrl &)> pageOpener_;
 
     QMenuBar *menuBar_ = nullptr;
     QWidget *client_ = nullptr;

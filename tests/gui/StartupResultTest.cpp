@@ -6,6 +6,7 @@
 #include "WaitFor.h"
 
 #include "model/SiteRecognition.h"
+#include "settings/UpdateCheck.h"
 #include "window/ControlIds.h"
 
 #include <QComboBox>
@@ -70,6 +71,30 @@ TEST(StartupResult, AddressBoxFollowsTheRecognisedSite)
     EXPECT_EQ(site->currentIndex(), SiteRecognition::kLofterSiteKind);
     EXPECT_FALSE(h.window->IsControlShown(IDC_SUB_KIND));
     EXPECT_EQ(address->geometry(), lofterBox);
+}
+
+} // namespace
+
+namespace {
+
+// A newer version: the update link shows, the message says so, the update page opens (and
+// the program is told to end a second later, which a test without an event loop ignores).
+TEST(StartupResult, NewerVersionShowsTheLinkTheMessageAndOpensThePage)
+{
+    GuiHarness h;
+    QList<QUrl> pages;
+    h.window->SetPageOpener([&pages](const QUrl &page) { pages.append(page); });
+    h.Init();
+    StartupResult result;
+    result.siteNames = SiteRecognition::BuiltInSiteNames();
+    result.accepted = true;
+    result.verdict = UpdateCheck::Decide(QStringLiteral("99.01.01.01#notes"),
+                                         QStringLiteral("http://127.0.0.1:9/update.html"));
+    ASSERT_EQ(result.verdict.kind, UpdateVerdict::Newer);
+    h.window->OnStartupResult(result);
+    EXPECT_TRUE(h.window->IsControlShown(IDC_UPDATE_LINK));
+    EXPECT_EQ(h.window->Messages(), QStringList{UpdateCheck::NewerMessage(result.verdict)});
+    EXPECT_EQ(pages, QList<QUrl>{QUrl(QStringLiteral("http://127.0.0.1:9/update.html"))});
 }
 
 } // namespace
