@@ -23,49 +23,33 @@ GleanerState::GleanerState(const QString &programFolder, const QString &cookieFi
 
 QString GleanerState::BlogFolder() const
 {
-    std::lock_guard lock(mutex_);
-    return blogFolder_;
+    return Read(blogFolder_);
 }
-
 void GleanerState::SetBlogFolder(const QString &text)
 {
-    std::lock_guard lock(mutex_);
-    blogFolder_ = QString(text);
+    Write(blogFolder_, text);
 }
-
 QString GleanerState::SubFolder() const
 {
-    std::lock_guard lock(mutex_);
-    return subFolder_;
+    return Read(subFolder_);
 }
-
 void GleanerState::SetSubFolder(const QString &text)
 {
-    std::lock_guard lock(mutex_);
-    subFolder_ = QString(text);
+    Write(subFolder_, text);
 }
-
 QString GleanerState::BlogId() const
 {
-    std::lock_guard lock(mutex_);
-    return blogId_;
+    return Read(blogId_);
 }
-
 void GleanerState::SetBlogId(const QString &text)
 {
-    std::lock_guard lock(mutex_);
-    blogId_ = QString(text);
+    Write(blogId_, text);
 }
-
 AlbumViewState GleanerState::View() const
 {
-    std::lock_guard lock(mutex_);
-    return view_;
+    return Read(view_);
 }
-
 void GleanerState::SetView(const AlbumViewState &view)
 {
-    AlbumViewState copy = view;
-    std::lock_guard lock(mutex_);
-    view_ = std::move(copy);
+    Write(view_, view);
 }

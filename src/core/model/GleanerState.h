@@ -83,6 +83,22 @@ public:
     std::atomic<std::uint8_t> stopFlag{0};
 
 private:
+    // A copy of `field`, read under the lock.
+    template <typename T> T Read(const T &field) const
+    {
+        std::lock_guard lock(mutex_);
+        return field;
+    }
+    // `field` becomes `value`. The copy is made before the lock and moved in, because Qt's
+    // out-of-line copy assignment is not instrumented and the thread sanitizer would report
+    // a false race on it.
+    template <typename T> void Write(T &field, const T &value)
+    {
+        T copy(value);
+        std::lock_guard lock(mutex_);
+        field = std::move(copy);
+    }
+
     const QString programFolder_;
     mutable std::mutex mutex_; // guards the texts and view_
     QString blogFolder_;

@@ -50,46 +50,48 @@ void HeadlessWindow::SetControlText(int id, const QString &text)
     OnCall(Line("text", id) + QLatin1Char(' ') + text);
 }
 
-bool HeadlessWindow::IsControlEnabled(int id)
+bool HeadlessWindow::ReadFlag(int id, bool Control::*member, const char *verb)
 {
     std::lock_guard lock(mutex_);
-    OnCall(Line("get-enable", id));
-    return controls_.value(id).enabled;
+    OnCall(Line(verb, id));
+    return controls_.value(id).*member;
+}
+
+void HeadlessWindow::WriteFlag(int id, bool Control::*member, bool value, const char *verb)
+{
+    std::lock_guard lock(mutex_);
+    controls_[id].*member = value;
+    OnCall(Line(verb, id) + QLatin1Char(' ') + Flag(value));
+}
+
+bool HeadlessWindow::IsControlEnabled(int id)
+{
+    return ReadFlag(id, &Control::enabled, "get-enable");
 }
 
 void HeadlessWindow::EnableControl(int id, bool enabled)
 {
-    std::lock_guard lock(mutex_);
-    controls_[id].enabled = enabled;
-    OnCall(Line("enable", id) + QLatin1Char(' ') + Flag(enabled));
+    WriteFlag(id, &Control::enabled, enabled, "enable");
 }
 
 bool HeadlessWindow::IsControlShown(int id)
 {
-    std::lock_guard lock(mutex_);
-    OnCall(Line("get-show", id));
-    return controls_.value(id).shown;
+    return ReadFlag(id, &Control::shown, "get-show");
 }
 
 void HeadlessWindow::ShowControl(int id, bool shown)
 {
-    std::lock_guard lock(mutex_);
-    controls_[id].shown = shown;
-    OnCall(Line("show", id) + QLatin1Char(' ') + Flag(shown));
+    WriteFlag(id, &Control::shown, shown, "show");
 }
 
 bool HeadlessWindow::IsChecked(int id)
 {
-    std::lock_guard lock(mutex_);
-    OnCall(Line("get-check", id));
-    return controls_.value(id).checked;
+    return ReadFlag(id, &Control::checked, "get-check");
 }
 
 void HeadlessWindow::SetChecked(int id, bool checked)
 {
-    std::lock_guard lock(mutex_);
-    controls_[id].checked = checked;
-    OnCall(Line("check", id) + QLatin1Char(' ') + Flag(checked));
+    WriteFlag(id, &Control::checked, checked, "check");
 }
 
 void HeadlessWindow::AppendHistory(int id, const QString &text)

@@ -63,6 +63,10 @@ private:
         QStringList history;
     };
 
+    // The flag `member` of control `id`, read or set under the lock and reported as `verb`.
+    bool ReadFlag(int id, bool Control::*member, const char *verb);
+    void WriteFlag(int id, bool Control::*member, bool value, const char *verb);
+
     mutable std::mutex mutex_;
     QHash<int, Control> controls_;
     QStringList messages_;
